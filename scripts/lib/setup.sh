@@ -3,7 +3,10 @@
 # sets up Wine with a display of its own. Source it; it defines functions only.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-BUILD=$ROOT/build
+# BUILD_ROOT and TEST_PORT let two checkouts' test runs share a machine.
+BUILD=${BUILD_ROOT:-$ROOT/build}
+# The loopback port of the test time server, built into the win64 program.
+TEST_PORT=${TEST_PORT:-47321}
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 
@@ -35,13 +38,17 @@ ensure_wine_tools() {
 # Configures (once) and builds one preset.
 build_preset() {
     local preset=$1
+    local settings=()
+    [ "$preset" = win64 ] && settings=(-DTIME_PAGE_ADDRESS="http://127.0.0.1:$TEST_PORT/special/time/"
+                                       -DHOME_PAGE_ADDRESS="http://127.0.0.1:$TEST_PORT/home/")
+    mkdir -p "$BUILD"
     if [ ! -f "$BUILD/$preset/build.ninja" ]; then
-        cmake --preset "$preset" >"$BUILD/configure-$preset.log" 2>&1 || {
+        cmake --preset "$preset" -B "$BUILD/$preset" "${settings[@]}" >"$BUILD/configure-$preset.log" 2>&1 || {
             cat "$BUILD/configure-$preset.log" >&2
             return 1
         }
     fi
-    cmake --build --preset "$preset"
+    cmake --build "$BUILD/$preset"
 }
 
 # Wine in a prefix of the build folder's own, in Chinese and on the Beijing

@@ -1,0 +1,81 @@
+// RAII ownership of Windows handles: one wrapper template, one alias per kind
+// of handle, so that no path out of a function can forget a release.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+// Owns a handle of type H and releases it with Release unless it is the
+// kind's null value. Move-only.
+template <typename H, auto Release, H Null = H{}>
+class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(H handle) : handle_(handle) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, Null)) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) reset(std::exchange(other.handle_, Null));
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    ~UniqueHandle() { reset(); }
+
+    H get() const { return handle_; }
+    explicit operator bool() const { return handle_ != Null; }
+    // Gives up ownership without releasing.
+    H release() { return std::exchange(handle_, Null); }
+    void reset(H handle = Null) {
+        if (handle_ != Null) Release(handle_);
+        handle_ = handle;
+    }
+
+private:
+    H handle_ = Null;
+};
+
+namespace handles_detail {
+inline void deleteObject(HGDIOBJ object) { DeleteObject(object); }
+inline void deleteDC(HDC dc) { DeleteDC(dc); }
+inline void destroyWindow(HWND window) { DestroyWindow(window); }
+inline void destroyIcon(HICON icon) { DestroyIcon(icon); }
+}  // namespace handles_detail
+
+using GdiObject = UniqueHandle<HGDIOBJ, handles_detail::deleteObject>;   // bitmaps, brushes, fonts
+using MemoryDC = UniqueHandle<HDC, handles_detail::deleteDC>;           // from CreateCompatibleDC
+using WindowHandle = UniqueHandle<HWND, handles_detail::destroyWindow>;
+using IconHandle = UniqueHandle<HICON, handles_detail::destroyIcon>;    // from CreateIcon*/LoadImage without LR_SHARED
+
+// A device context from GetDC, released to its window.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    ~WindowDC() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Selects an object into a DC for the lifetime of the guard, restoring the
+// previous one on the way out (an object must not be deleted while selected).
+class SelectionGuard {
+public:
+    SelectionGuard(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    SelectionGuard(const SelectionGuard&) = delete;
+    SelectionGuard& operator=(const SelectionGuard&) = delete;
+    ~SelectionGuard() {
+        if (previous_ && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
