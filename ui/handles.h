@@ -3,6 +3,8 @@
 #pragma once
 
 #include <windows.h>
+#include <wininet.h>
+#include <objidl.h>
 
 #include <utility>
 
@@ -40,12 +42,18 @@ inline void deleteObject(HGDIOBJ object) { DeleteObject(object); }
 inline void deleteDC(HDC dc) { DeleteDC(dc); }
 inline void destroyWindow(HWND window) { DestroyWindow(window); }
 inline void destroyIcon(HICON icon) { DestroyIcon(icon); }
+inline void closeInternetHandle(HINTERNET handle) { InternetCloseHandle(handle); }
+inline void releaseStream(IStream* stream) { stream->Release(); }
+inline void closeHandle(HANDLE handle) { CloseHandle(handle); }
 }  // namespace handles_detail
 
 using GdiObject = UniqueHandle<HGDIOBJ, handles_detail::deleteObject>;   // bitmaps, brushes, fonts
 using MemoryDC = UniqueHandle<HDC, handles_detail::deleteDC>;           // from CreateCompatibleDC
 using WindowHandle = UniqueHandle<HWND, handles_detail::destroyWindow>;
 using IconHandle = UniqueHandle<HICON, handles_detail::destroyIcon>;    // from CreateIcon*/LoadImage without LR_SHARED
+using InternetHandle = UniqueHandle<HINTERNET, handles_detail::closeInternetHandle>;  // WinINet session, connection, request
+using StreamHandle = UniqueHandle<IStream*, handles_detail::releaseStream>;  // COM stream, e.g. from SHCreateMemStream
+using KernelHandle = UniqueHandle<HANDLE, handles_detail::closeHandle>;  // threads, processes, snapshots (never INVALID_HANDLE_VALUE)
 
 // A device context from GetDC, released to its window.
 class WindowDC {
@@ -61,6 +69,22 @@ public:
 
 private:
     HWND window_;
+    HDC dc_;
+};
+
+// The DC of a WM_PAINT, from BeginPaint; EndPaint validates the window.
+class PaintDC {
+public:
+    explicit PaintDC(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+    PaintDC(const PaintDC&) = delete;
+    PaintDC& operator=(const PaintDC&) = delete;
+    ~PaintDC() { EndPaint(window_, &paint_); }
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
     HDC dc_;
 };
 

@@ -32,7 +32,14 @@ ensure_build_tools() {
 }
 
 ensure_wine_tools() {
-    ensure_packages wine wine64 xvfb xauth fonts-wqy-microhei python3
+    ensure_packages wine wine64 xvfb xauth fonts-wqy-microhei python3 locales
+    # Wine takes its code page and locale from LANG, and only from a locale
+    # the C library has: without zh_CN.UTF-8 it silently runs as en-US on
+    # code page 1252.
+    if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+        say "generating the zh_CN.UTF-8 locale"
+        localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+    fi
 }
 
 # Configures (once) and builds one preset.
@@ -94,4 +101,59 @@ stop_display() {
         wait "$XVFB_PID" 2>/dev/null || true
         XVFB_PID=
     fi
+}
+
+TIME_SERVER_PID=
+# Starts the loopback test server (tests/e2e/time_server.py) on $TEST_PORT in
+# the background, waits for its "ready" and exports TIME_SERVER_PORT for the
+# tests. Fails, with the server's own words, when the port is taken.
+start_time_server() {
+    local log=$BUILD/logs/time-server.log
+    mkdir -p "$BUILD/logs"
+    python3 -u "$ROOT/tests/e2e/time_server.py" --port "$TEST_PORT" >"$log" 2>&1 &
+    TIME_SERVER_PID=$!
+    for _ in $(seq 100); do
+        grep -qx ready "$log" && break
+        kill -0 "$TIME_SERVER_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    if ! grep -qx ready "$log"; then
+        say "the time server did not start on 127.0.0.1:$TEST_PORT"
+        cat "$log" >&2
+        stop_time_server
+        return 1
+    fi
+    export TIME_SERVER_PORT=$TEST_PORT
+}
+
+stop_time_server() {
+    if [ -n "$TIME_SERVER_PID" ]; then
+        kill "$TIME_SERVER_PID" 2>/dev/null || true
+        wait "$TIME_SERVER_PID" 2>/dev/null || true
+        TIME_SERVER_PID=
+    fi
+}
+
+# Makes the current Wine prefix (after wine_prefix_ready) hand every address
+# a Windows program opens (ShellExecute "open" on http://…, which Wine passes
+# to winebrowser) to scripts/lib/capture-url instead of a browser: it appends
+# the address as one line to $BROWSER_CAPTURE_FILE ("$BUILD/browser-urls.txt"
+# unless set), which Windows code sees as "Z:" + the path with "\" for "/".
+# winebrowser tries only the browsers listed in this value, so no real browser
+# starts and nothing goes to the network.
+capture_browser() {
+    local standin=$ROOT/scripts/lib/capture-url
+    # winebrowser splits the value at commas and runs each entry as a
+    # command line, so the path must have neither commas nor spaces.
+    case "$standin" in
+        *[,\ ]*) say "capture_browser: the checkout's path may not contain commas or spaces: $standin"; return 1 ;;
+    esac
+    export BROWSER_CAPTURE_FILE=${BROWSER_CAPTURE_FILE:-$BUILD/browser-urls.txt}
+    mkdir -p "$(dirname "$BROWSER_CAPTURE_FILE")"
+    : >>"$BROWSER_CAPTURE_FILE"
+    "$WINE" reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /t REG_SZ \
+        /d "$standin" /f >/dev/null 2>&1 || {
+        say "could not point Wine's browser launcher at scripts/lib/capture-url"
+        return 1
+    }
 }
