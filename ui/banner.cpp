@@ -25,6 +25,7 @@
 
 #include "ui/banner_timing.h"
 #include "ui/handles.h"
+#include "ui/window_class.h"
 
 namespace {
 
@@ -361,15 +362,8 @@ BannerSupport::BannerSupport(HINSTANCE instance) : instance_(instance) {
     Gdiplus::GdiplusStartupInput input;
     if (Gdiplus::GdiplusStartup(&imagingToken_, &input, nullptr) != Gdiplus::Ok) imagingToken_ = 0;
 
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;  // a second quick press is a double-click, which is not bound
-    wc.lpfnWndProc = bannerProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kBannerClass;
-    RegisterClassExW(&wc);
+    // CS_DBLCLKS: a second quick press is a double-click, which is not bound.
+    registerWindowClass(instance, kBannerClass, bannerProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), CS_DBLCLKS);
 }
 
 BannerSupport::~BannerSupport() {

@@ -7,6 +7,7 @@
 #include "ui/handles.h"
 #include "ui/main_window.h"
 #include "ui/win_text.h"
+#include "ui/window_class.h"
 #include "values/local_clock.h"
 
 namespace {
@@ -23,18 +24,6 @@ struct LabelState {
 
 // The label's state, or nullptr before WM_NCCREATE and after WM_NCDESTROY.
 LabelState* stateOf(HWND label) { return reinterpret_cast<LabelState*>(GetWindowLongPtrW(label, GWLP_USERDATA)); }
-
-// `wide` in code page 936; characters it lacks become its default character.
-std::string gbkFromWide(const wchar_t* wide) {
-    if (!wide || !*wide) return {};
-    constexpr UINT kChineseSimplified = 936;
-    const int length = WideCharToMultiByte(kChineseSimplified, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1) return {};
-    std::string text(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(kChineseSimplified, 0, wide, -1, text.data(), length, nullptr, nullptr);
-    text.resize(static_cast<std::size_t>(length - 1));  // the terminating zero
-    return text;
-}
 
 // The whole area is filled before the text is drawn, so a shorter text (the
 // one second at a whole minute) leaves nothing of the longer one behind.
@@ -89,13 +78,7 @@ LRESULT CALLBACK clockLabelProc(HWND label, UINT message, WPARAM wParam, LPARAM 
 }  // namespace
 
 bool registerClockLabelClass(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = clockLabelProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClockLabelClass;
-    return RegisterClassExW(&windowClass) != 0;
+    return registerWindowClass(instance, kClockLabelClass, clockLabelProc);
 }
 
 void unregisterClockLabelClass(HINSTANCE instance) { UnregisterClassW(kClockLabelClass, instance); }

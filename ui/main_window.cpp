@@ -13,6 +13,7 @@
 #include "ui/centring.h"
 #include "ui/clock_label.h"
 #include "ui/win_text.h"
+#include "ui/window_class.h"
 
 namespace {
 
@@ -222,18 +223,6 @@ void runModally(HWND window, const MainWindowState& state) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-}
-
-// True when the class was registered.
-bool registerWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, HBRUSH background) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = background;
-    windowClass.lpszClassName = name;
-    return RegisterClassExW(&windowClass) != 0;
 }
 
 // The icon resource at the system's size for `widthMetric` x `heightMetric`;
