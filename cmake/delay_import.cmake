@@ -3,7 +3,10 @@
 # of the functions is first called instead of at start-up. Each function is
 # given with its i686 stdcall argument size (Name@N); the 64-bit library
 # takes the plain names.
-find_program(DLLTOOL NAMES ${triplet}-dlltool REQUIRED)
+# CMake finds the toolchain's dlltool along with its other binutils.
+if(NOT CMAKE_DLLTOOL)
+  message(FATAL_ERROR "dlltool not found: it comes with the MinGW-w64 binutils")
+endif()
 
 function(delay_import target dll)
   get_filename_component(name ${dll} NAME_WE)
@@ -20,7 +23,7 @@ function(delay_import target dll)
   # --kill-at: the DLL exports the undecorated names that i686 code refers
   # to with their @N decoration.
   add_custom_command(OUTPUT ${lib}
-    COMMAND ${DLLTOOL} --kill-at --input-def ${def} --dllname ${dll} --output-delaylib ${lib}
+    COMMAND ${CMAKE_DLLTOOL} --kill-at --input-def ${def} --dllname ${dll} --output-delaylib ${lib}
     DEPENDS ${def} VERBATIM)
   add_custom_target(${name}-delay DEPENDS ${lib})
   add_dependencies(${target} ${name}-delay)
