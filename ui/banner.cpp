@@ -73,19 +73,6 @@ std::vector<std::uint32_t> frameDelays(Gdiplus::Image& image) {
     return delays;
 }
 
-// A 32-bit top-down DIB section of `width` × `height`, or none.
-GdiObject makeBitmap(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    return GdiObject(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-}
-
 // The BANNER picture of `module`, every frame rendered once; nullopt when
 // the resource is missing, Windows' imaging cannot decode it or `stop` is
 // requested meanwhile (the box then shows only its background). Needs GDI+
@@ -115,7 +102,7 @@ std::optional<Picture> decodePicture(HINSTANCE module, std::stop_token stop) {
     const RECT area{0, 0, picture.width, picture.height};
     for (UINT i = 0; i < count; ++i) {
         if (stop.stop_requested()) return std::nullopt;
-        GdiObject frame = makeBitmap(picture.width, picture.height);
+        GdiObject frame = makeTopDownBitmap(picture.width, picture.height);
         if (!frame) return std::nullopt;
         if (count > 1 && image.SelectActiveFrame(&Gdiplus::FrameDimensionTime, i) != Gdiplus::Ok)
             return std::nullopt;

@@ -103,3 +103,19 @@ private:
     HDC dc_;
     HGDIOBJ previous_;
 };
+
+// A 32-bit top-down DIB section of `width` × `height` (none on failure);
+// `bits`, when given, receives its pixels, one 0x00RRGGBB word each.
+inline GdiObject makeTopDownBitmap(int width, int height, void** bits = nullptr) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // negative: the first row is the top one
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* pixels = nullptr;
+    GdiObject bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    if (bits) *bits = pixels;
+    return bitmap;
+}

@@ -57,15 +57,8 @@ std::uint32_t rgbOf(COLORREF colour) {
 // `width` × `height` and returns what it drew.
 template <typename Render>
 Pixels renderToPixels(int width, int height, Render render) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    GdiObject bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    GdiObject bitmap = makeTopDownBitmap(width, height, &bits);
     MemoryDC dc(CreateCompatibleDC(nullptr));
     if (!bitmap || !dc) return {};
     {
