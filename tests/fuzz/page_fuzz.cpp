@@ -1,5 +1,5 @@
-// Arbitrary bytes as a time page body, and as the texts of every text
-// operation. The sanitizers catch what the operations must never do; the
+// Arbitrary bytes as a time page body, as the texts of every text
+// operation, and as a Content-Length value. The sanitizers catch what the operations must never do; the
 // checks below catch results that break their contracts.
 #include <cstddef>
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "sync/fetch.h"
 #include "sync/time_page.h"
 #include "values/date_time.h"
 #include "values/text.h"
@@ -38,5 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)toNumber(text);
     (void)truncateToInteger(toNumber(text));
     (void)joinTexts({text, left, right});
+
+    // Any Content-Length header value gives a usable chunk: never 0, 1 or
+    // more than the cap.
+    const std::uint32_t chunk = readChunkFor(std::string_view(text).substr(0, 40));
+    if (chunk < 2 || chunk > kMaxReadChunk) std::abort();
     return 0;
 }
