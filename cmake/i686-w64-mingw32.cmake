@@ -1,19 +1,6 @@
 # Cross toolchain for the shipping 32-bit Windows program.
-# The -posix compilers are required: Debian's default MinGW ones use the win32
-# thread model, whose libstdc++ has no std::thread or std::mutex.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
 set(triplet i686-w64-mingw32)
-
-find_program(CMAKE_C_COMPILER ${triplet}-gcc-posix)
-find_program(CMAKE_CXX_COMPILER ${triplet}-g++-posix)
-find_program(CMAKE_RC_COMPILER ${triplet}-windres)
-if(NOT CMAKE_CXX_COMPILER OR NOT CMAKE_C_COMPILER OR NOT CMAKE_RC_COMPILER)
-  message(FATAL_ERROR "${triplet}: cross compiler not found; install g++-mingw-w64-i686-posix "
-                      "and binutils-mingw-w64-i686 (scripts/test does so on Debian)")
-endif()
-
-set(CMAKE_FIND_ROOT_PATH /usr/${triplet})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(compiler_package g++-mingw-w64-i686-posix)
+set(binutils_package binutils-mingw-w64-i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
