@@ -16,8 +16,9 @@ SIGTERM or SIGINT.
                            fixed:<ms>     window.baidu_time(<ms>); exactly
   GET /home/             a small HTML page
   GET /__mode/<mode>     sets the mode; 200 "ok" (400 for an unknown mode)
-  GET /__requests        JSON list of the raw request heads (request line and
-                         headers) received for every path not under /__
+  GET /__requests        the raw request heads (request line and headers)
+                         received for every path not under /__, in order,
+                         each ended by its blank line as on the wire
   GET /__reset           forgets those heads and sets the mode to now
 
 Scenario pages for the fetch tests, each answering the way its name says:
@@ -40,7 +41,6 @@ from position to position, so a lost or repeated chunk shows up.
 """
 
 import argparse
-import json
 import signal
 import socket
 import socketserver
@@ -189,7 +189,7 @@ class Handler(socketserver.StreamRequestHandler):
             self.answer(200, b"ok")
         elif path == "/__requests":
             _, heads = state.snapshot()
-            self.answer(200, json.dumps(heads).encode("ascii"), "application/json")
+            self.answer(200, "".join(head + "\r\n" for head in heads).encode("latin-1"))
         elif path == "/__reset":
             state.reset()
             self.answer(200, b"ok")

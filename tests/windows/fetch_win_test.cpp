@@ -40,35 +40,14 @@ std::string serverAddress(std::string_view path) { return "http://127.0.0.1:" + 
 
 ByteData fetchFromServer(std::string_view path) { return fetchPage(serverAddress(path).c_str()); }
 
-// The strings of a JSON array of strings as the server writes it (json.dumps:
-// ASCII, with \uXXXX for the Latin-1 bytes it decoded the heads with).
-std::vector<std::string> jsonStrings(std::string_view json) {
-    std::vector<std::string> strings;
-    std::size_t i = 0;
-    while ((i = json.find('"', i)) != std::string_view::npos) {
-        std::string text;
-        for (++i; i < json.size() && json[i] != '"'; ++i) {
-            if (json[i] != '\\' || i + 1 >= json.size()) {
-                text += json[i];
-                continue;
-            }
-            switch (const char escaped = json[++i]) {
-                case 'r': text += '\r'; break;
-                case 'n': text += '\n'; break;
-                case 't': text += '\t'; break;
-                case 'b': text += '\b'; break;
-                case 'f': text += '\f'; break;
-                case 'u':
-                    text += static_cast<char>(std::stoi(std::string(json.substr(i + 1, 4)), nullptr, 16));
-                    i += 4;
-                    break;
-                default: text += escaped; break;  // \" \\ \/
-            }
-        }
-        strings.push_back(text);
-        ++i;
+// The request heads in the server's record: each one is ended by its blank
+// line, as on the wire.
+std::vector<std::string> splitHeads(std::string_view record) {
+    std::vector<std::string> heads;
+    for (std::size_t end; (end = record.find("\r\n\r\n")) != std::string_view::npos; record.remove_prefix(end + 4)) {
+        heads.emplace_back(record.substr(0, end + 2));
     }
-    return strings;
+    return heads;
 }
 
 // One request head taken apart.
@@ -124,7 +103,7 @@ protected:
     // The heads of the requests that reached the server since SetUp.
     static std::vector<RequestHead> requests() {
         std::vector<RequestHead> heads;
-        for (const std::string& head : jsonStrings(fetchFromServer("/__requests"))) heads.push_back(parseHead(head));
+        for (const std::string& head : splitHeads(fetchFromServer("/__requests"))) heads.push_back(parseHead(head));
         return heads;
     }
 
