@@ -1,6 +1,7 @@
 #include "ui/clock_label.h"
 
 #include <memory>
+#include <new>
 #include <string>
 
 #include "ui/clock_text.h"
@@ -46,8 +47,15 @@ LRESULT CALLBACK clockLabelProc(HWND label, UINT message, WPARAM wParam, LPARAM 
     switch (message) {
         case WM_NCCREATE: {
             const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-            auto state = std::make_unique<LabelState>();
-            state->text = gbkFromWide(creation->lpszName);
+            // No exception may cross back into Windows: running out of
+            // memory fails the label's creation instead.
+            std::unique_ptr<LabelState> state;
+            try {
+                state = std::make_unique<LabelState>();
+                state->text = gbkFromWide(creation->lpszName);
+            } catch (const std::bad_alloc&) {
+                return FALSE;
+            }
             SetWindowLongPtrW(label, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.release()));
             break;
         }
