@@ -7,8 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "build_config.h"
 #include "program_driver.h"
 #include "support/gbk.h"
+#include "support/test_env.h"
 #include "sync/fetch.h"
 #include "ui/banner.h"
 #include "ui/clock_label.h"
@@ -212,12 +212,12 @@ void PrintTo(const SyncCase& row, std::ostream* out) { *out << row.name; }
 
 class SyncButton : public testing::TestWithParam<SyncCase> {
 protected:
-    void TearDown() override { fetchPage(serverControl("/__reset").c_str()); }
+    void TearDown() override { fetchPage(timeServerAddress("/__reset").c_str()); }
 };
 
 TEST_P(SyncButton, EndsInTheBoxThatSaysHowItWent) {
-    ASSERT_EQ(fetchPage(serverControl(std::string("/__mode/") + GetParam().mode).c_str()), "ok")
-        << "the time server at " << serverControl("") << " did not answer; scripts/test starts it";
+    ASSERT_EQ(fetchPage(timeServerAddress(std::string("/__mode/") + GetParam().mode).c_str()), "ok")
+        << "the time server at " << timeServerAddress("") << " did not answer; scripts/test starts it";
     ProgramRun program;
     ASSERT_TRUE(program.started());
     ASSERT_TRUE(program.waitUntilShown());
@@ -298,23 +298,10 @@ INSTANTIATE_TEST_SUITE_P(
                   [](const ProgramRun& p) { PostMessageW(p.mainWindow(), WM_SYSCOMMAND, SC_CLOSE, 0); }}),
     caseName<CloseCase>);
 
-// The lines of the file at the Windows path `path`; none when it is missing.
-std::vector<std::string> fileLines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream file(path, std::ios::binary);
-    for (std::string line; std::getline(file, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 TEST(Banner, APressHandsTheHomePageToTheBrowser) {
-    const char* capture = std::getenv("BROWSER_CAPTURE_FILE");
-    ASSERT_TRUE(capture && *capture) << "BROWSER_CAPTURE_FILE is not set; scripts/test captures the browser";
-    // The Unix file as Windows programs see it.
-    std::string path = std::string("Z:") + capture;
-    for (char& c : path) c = c == '/' ? '\\' : c;
+    const std::optional<std::wstring> capture = browserCaptureFile();
+    ASSERT_TRUE(capture) << "BROWSER_CAPTURE_FILE is not set; scripts/test captures the browser";
+    const std::wstring& path = *capture;
     const std::size_t linesBefore = fileLines(path).size();
 
     ProgramRun program;

@@ -178,11 +178,3 @@ bool ProgramRun::waitForExit(DWORD& code) const {
     if (!process_ || !waitUntil([&] { return processEnded(process_.get()); })) return false;
     return GetExitCodeProcess(process_.get(), &code) != FALSE;
 }
-
-std::string serverControl(std::string_view path) {
-    // The program fetches kTimePageAddress; its control paths sit beside it.
-    const std::string_view page = kTimePageAddress;
-    const std::string_view timePath = "/special/time/";
-    const std::size_t at = page.rfind(timePath);
-    return std::string(page.substr(0, at == std::string_view::npos ? page.size() : at)) + std::string(path);
-}

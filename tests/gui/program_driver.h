@@ -72,7 +72,3 @@ private:
     HWND banner_ = nullptr;
     std::wstring firstLabelText_;
 };
-
-// The address of a control path of the loopback time server that the program
-// under test fetches from, e.g. serverControl("/__mode/now").
-std::string serverControl(std::string_view path);

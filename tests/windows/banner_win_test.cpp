@@ -16,8 +16,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <set>
@@ -27,6 +25,7 @@
 
 #include "build_config.h"
 #include "support/gbk.h"
+#include "support/test_env.h"
 #include "ui/banner.h"
 #include "ui/handles.h"
 
@@ -451,35 +450,15 @@ TEST_F(BannerWindow, DestroyingABannerNeverShownEndsItsThread) {
     EXPECT_TRUE(oneHasEnded(started)) << "the banner's thread lives on";
 }
 
-// The Unix file that scripts/lib/setup.sh's capture_browser makes Wine's
-// browser launcher append each opened address to, as Windows sees it.
-std::optional<std::wstring> captureFile() {
-    const char* unixPath = std::getenv("BROWSER_CAPTURE_FILE");
-    if (!unixPath || !*unixPath) return std::nullopt;
-    std::wstring path = L"Z:";
-    for (const char* c = unixPath; *c; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*c));
-    return path;
-}
-
-std::vector<std::string> linesOf(const std::wstring& path) {
-    std::vector<std::string> lines;
-    std::ifstream file(path.c_str());
-    for (std::string line; std::getline(file, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 // Opens `url` and returns the lines the browser stand-in wrote meanwhile;
 // empty when nothing arrived within the bound.
 template <typename Open>
 std::vector<std::string> linesAddedBy(const std::wstring& capture, Open open) {
-    const std::size_t already = linesOf(capture).size();
+    const std::size_t already = fileLines(capture).size();
     open();
     std::vector<std::string> added;
     const auto newLines = [&] {
-        added = linesOf(capture);
+        added = fileLines(capture);
         added.erase(added.begin(), added.begin() + static_cast<std::ptrdiff_t>(std::min(already, added.size())));
         return !added.empty();
     };
@@ -490,7 +469,7 @@ std::vector<std::string> linesAddedBy(const std::wstring& capture, Open open) {
 }
 
 TEST(OpenUrl, AddressesReachTheBrowserAsGiven) {
-    const auto capture = captureFile();
+    const auto capture = browserCaptureFile();
     if (!capture) GTEST_SKIP() << "BROWSER_CAPTURE_FILE is not set: run under scripts/test, which sets up capture_browser";
     using Lines = std::vector<std::string>;
     // The press handler opens the home page, whatever the press's details.

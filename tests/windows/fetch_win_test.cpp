@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "support/test_env.h"
 #include "build_config.h"
 #include "sync/fetch.h"
 
@@ -29,16 +30,7 @@ std::string patternBody(std::size_t size) {
     return body;
 }
 
-// TIME_SERVER_PORT, or "" when the server was not started.
-std::string serverPort() {
-    char port[16] = {};
-    const DWORD length = GetEnvironmentVariableA("TIME_SERVER_PORT", port, sizeof port);
-    return length > 0 && length < sizeof port ? std::string(port, length) : std::string();
-}
-
-std::string serverAddress(std::string_view path) { return "http://127.0.0.1:" + serverPort() + std::string(path); }
-
-ByteData fetchFromServer(std::string_view path) { return fetchPage(serverAddress(path).c_str()); }
+ByteData fetchFromServer(std::string_view path) { return fetchPage(timeServerAddress(path).c_str()); }
 
 // The request heads in the server's record: each one is ended by its blank
 // line, as on the wire.
@@ -95,9 +87,9 @@ RequestHead parseHead(std::string_view head) {
 class FetchPage : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(serverPort().empty())
+        ASSERT_FALSE(timeServerAddress("").empty())
             << "TIME_SERVER_PORT is not set: run the tests through scripts/test, which starts the time server";
-        ASSERT_EQ(fetchFromServer("/__reset"), "ok") << "the time server does not answer on " << serverAddress("/");
+        ASSERT_EQ(fetchFromServer("/__reset"), "ok") << "the time server does not answer on " << timeServerAddress("/");
     }
 
     // The heads of the requests that reached the server since SetUp.
@@ -118,8 +110,8 @@ class FetchTimePage : public FetchPage {
 protected:
     void SetUp() override {
         FetchPage::SetUp();
-        ASSERT_EQ(std::string_view(kTimePageAddress), serverAddress("/special/time/"))
-            << "configure the win64 build with TIME_PAGE_ADDRESS on port " << serverPort();
+        ASSERT_EQ(std::string_view(kTimePageAddress), timeServerAddress("/special/time/"))
+            << "configure the win64 build with TIME_PAGE_ADDRESS on port " << timeServerPort();
     }
 };
 
@@ -130,7 +122,7 @@ TEST_F(FetchTimePage, SendsExactlyTheTimePageRequest) {
     ASSERT_EQ(heads.size(), 1u);
     const RequestHead& head = heads[0];
     EXPECT_EQ(head.requestLine, "GET /special/time/ HTTP/1.0");
-    EXPECT_EQ(head.values("Host"), std::vector<std::string>{"127.0.0.1:" + serverPort()});
+    EXPECT_EQ(head.values("Host"), std::vector<std::string>{"127.0.0.1:" + timeServerPort()});
     EXPECT_EQ(head.values("User-Agent"),
               std::vector<std::string>{"Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)"});
     EXPECT_EQ(head.values("Accept"), std::vector<std::string>{"*/*"});
@@ -219,8 +211,8 @@ TEST_F(FetchPage, AddressesThatAreNotHttpGiveEmptyAndSendNothing) {
     const std::string addresses[] = {
         "",
         "no address at all",
-        "https://127.0.0.1:" + serverPort() + "/special/time/",
-        "ftp://127.0.0.1:" + serverPort() + "/special/time/",
+        "https://127.0.0.1:" + timeServerPort() + "/special/time/",
+        "ftp://127.0.0.1:" + timeServerPort() + "/special/time/",
         "http:///special/time/",
     };
     for (const std::string& address : addresses) EXPECT_EQ(fetchPage(address.c_str()), "") << address;

@@ -8,20 +8,15 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <string>
 #include <thread>
 
+#include "support/test_env.h"
 #include "sync/fetch.h"
 #include "sync/sync_clock.h"
 #include "ui/win_text.h"
 
 namespace {
-
-std::string serverAddress(const std::string& path) {
-    const char* port = std::getenv("TIME_SERVER_PORT");
-    return port ? "http://127.0.0.1:" + std::string(port) + path : std::string();
-}
 
 // Closes the first message box titled "Tovren提示你" that appears within ten
 // seconds and keeps its text.
@@ -56,7 +51,7 @@ private:
 };
 
 std::wstring clickWith(const std::string& mode) {
-    const std::string control = serverAddress("/__mode/" + mode);
+    const std::string control = timeServerAddress("/__mode/" + mode);
     EXPECT_EQ(fetchPage(control.c_str()), "ok");
     BoxCloser closer;
     onSyncButtonClicked();  // returns once the box has been closed
@@ -66,9 +61,9 @@ std::wstring clickWith(const std::string& mode) {
 class SyncCommand : public testing::Test {
 protected:
     void SetUp() override {
-        if (serverAddress("").empty()) GTEST_SKIP() << "TIME_SERVER_PORT is not set; scripts/test starts the server";
+        if (timeServerAddress("").empty()) GTEST_SKIP() << "TIME_SERVER_PORT is not set; scripts/test starts the server";
     }
-    void TearDown() override { fetchPage(serverAddress("/__reset").c_str()); }
+    void TearDown() override { fetchPage(timeServerAddress("/__reset").c_str()); }
 };
 
 TEST_F(SyncCommand, ACurrentPageSetsTheClockAndConfirms) {
